@@ -1,0 +1,107 @@
+#include "capture/capture.h"
+
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#include "capture/disk_interface.h"
+
+namespace {
+
+// Closes on every path out, so a failure never leaks a handle.
+class OpenFile {
+ public:
+  OpenFile(DiskInterface& disk, FileHandle file) : disk_(disk), file_(file) {}
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  ~OpenFile() { Close(); }
+
+  FileHandle get() const { return file_; }
+  bool Close() {
+    if (file_ == NoFile) return true;
+    const FileHandle file = file_;
+    file_ = NoFile;
+    return disk_.Close(file);
+  }
+
+ private:
+  DiskInterface& disk_;
+  FileHandle file_;
+};
+
+struct Source {
+  std::unique_ptr<char[]> bytes;
+  std::uint64_t size = 0;
+};
+
+const char* DataFolder(GameChoice game) {
+  return game == GameChoice::WorldParty ? "data" : "Data";
+}
+
+// Reads the whole file and closes it before anything is judged, so that
+// only one file is ever open.
+bool ReadSource(DiskInterface& disk, const std::string& path, Source* source) {
+  OpenFile file(disk, disk.OpenForRead(path));
+  if (file.get() == NoFile) return false;
+  std::uint64_t size = 0;
+  if (!disk.Size(file.get(), &size) || size == 0 || size > SIZE_MAX) return false;
+  // Not value-initialised: every byte is overwritten by the read.
+  std::unique_ptr<char[]> bytes(new (std::nothrow) char[static_cast<std::size_t>(size)]);
+  if (!bytes || !disk.Read(file.get(), bytes.get(), static_cast<std::size_t>(size))) return false;
+  // The game may rewrite the file under us; a torn copy is not the map.
+  std::uint64_t sizeAfter = 0;
+  if (!disk.Size(file.get(), &sizeAfter) || sizeAfter != size) return false;
+  if (!file.Close()) return false;
+  source->bytes = std::move(bytes);
+  source->size = size;
+  return true;
+}
+
+// Writes the level beside the target and moves it over in one step, so a
+// failure part-way leaves any earlier level of that name as it was.
+bool WriteLevel(DiskInterface& disk, const std::string& path, const char* level,
+                std::size_t size) {
+  std::string tempPath;
+  OpenFile file(disk, disk.CreateTempBeside(path, &tempPath));
+  if (file.get() == NoFile) return false;
+  const bool written = disk.Write(file.get(), level, size) && file.Close() &&
+                       disk.Replace(tempPath, path);
+  if (!written) {
+    file.Close();
+    disk.Remove(tempPath);
+    return false;
+  }
+  // A device name such as NUL swallows the bytes; only a real file counts.
+  return disk.IsRegularFileOfSize(path, size);
+}
+
+}  // namespace
+
+CaptureReport CaptureLastMap(DiskInterface& disk, const std::string& installDir,
+                             GameChoice game, const std::string& levelName) {
+  // Out of memory while building a path fails the phase it happens in.
+  CaptureOutcome failure = CaptureOutcome::SourceNotLocated;
+  try {
+    const std::string sourcePath =
+        installDir + "/" + disk.FolderName(installDir, DataFolder(game)) + "/current.thm";
+    Source source;
+    if (!ReadSource(disk, sourcePath, &source)) return ReportFor(failure, levelName);
+    if (source.size < MinSourceLength) return ReportFor(CaptureOutcome::SourceInvalid, levelName);
+
+    failure = CaptureOutcome::TargetNotCreated;
+    const std::string user = installDir + "/" + disk.FolderName(installDir, "User");
+    const std::string levels = user + "/" + disk.FolderName(user, "SavedLevels");
+    const std::string targetPath = levels + "/" + levelName + ".bit";
+    const std::size_t levelSize = static_cast<std::size_t>(source.size) - SourcePrefixLength;
+    if (!WriteLevel(disk, targetPath, source.bytes.get() + SourcePrefixLength, levelSize))
+      return ReportFor(failure, levelName);
+    return ReportFor(CaptureOutcome::Created, levelName);
+  } catch (...) {
+    return ReportFor(failure, levelName);
+  }
+}
+
+CaptureReport CaptureLastMap(const std::string& installDir, GameChoice game,
+                             const std::string& levelName) {
+  return CaptureLastMap(RealDisk(), installDir, game, levelName);
+}

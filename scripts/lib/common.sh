@@ -1,0 +1,65 @@
+# Shared by the scripts: installing what they need, once, on a Debian machine.
+
+# Runs a command as root: directly when we are root, else through sudo.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+apt_updated=
+# ensure_packages PACKAGE...: installs the Debian packages that are missing.
+ensure_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  if [ -z "$apt_updated" ]; then
+    as_root apt-get update -qq
+    apt_updated=1
+  fi
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+
+# Wine's 32-bit half needs the i386 architecture.
+ensure_i386() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+    apt_updated=
+  fi
+}
+
+build_packages=(cmake make g++ libgtest-dev googletest libbenchmark-dev)
+fltk_packages=(libfltk1.3-dev)
+x11_test_packages=(xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core)
+windows_packages=(g++-mingw-w64-i686 wine wine32:i386 zip unzip)
+
+# start_xvfb: starts Xvfb on a free display and exports DISPLAY; stop_xvfb ends it.
+xvfb_pid=
+start_xvfb() {
+  local display=99
+  while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
+    display=$((display + 1))
+  done
+  Xvfb ":${display}" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":${display}"
+  local tries=0
+  until xdpyinfo >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    if [ $tries -gt 100 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+      echo "Xvfb did not start on $DISPLAY" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+stop_xvfb() {
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+  fi
+}
