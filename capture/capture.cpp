@@ -1,10 +1,9 @@
 #include "capture/capture.h"
 
 #include <cstdint>
-#include <memory>
-#include <new>
 
 #include "capture/disk_interface.h"
+#include "capture/source_buffer.h"
 
 namespace {
 
@@ -29,32 +28,24 @@ class OpenFile {
   FileHandle file_;
 };
 
-struct Source {
-  std::unique_ptr<char[]> bytes;
-  std::uint64_t size = 0;
-};
-
 const char* DataFolder(GameChoice game) {
   return game == GameChoice::WorldParty ? "data" : "Data";
 }
 
 // Reads the whole file and closes it before anything is judged, so that
 // only one file is ever open.
-bool ReadSource(DiskInterface& disk, const std::string& path, Source* source) {
+bool ReadSource(DiskInterface& disk, const std::string& path, SourceBuffer* source) {
   OpenFile file(disk, disk.OpenForRead(path));
   if (file.get() == NoFile) return false;
   std::uint64_t size = 0;
   if (!disk.Size(file.get(), &size) || size == 0 || size > SIZE_MAX) return false;
-  // Not value-initialised: every byte is overwritten by the read.
-  std::unique_ptr<char[]> bytes(new (std::nothrow) char[static_cast<std::size_t>(size)]);
-  if (!bytes || !disk.Read(file.get(), bytes.get(), static_cast<std::size_t>(size))) return false;
+  if (!source->Allocate(static_cast<std::size_t>(size)) ||
+      !disk.Read(file.get(), source->data(), source->size()))
+    return false;
   // The game may rewrite the file under us; a torn copy is not the map.
   std::uint64_t sizeAfter = 0;
   if (!disk.Size(file.get(), &sizeAfter) || sizeAfter != size) return false;
-  if (!file.Close()) return false;
-  source->bytes = std::move(bytes);
-  source->size = size;
-  return true;
+  return file.Close();
 }
 
 // Writes the level beside the target and moves it over in one step, so a
@@ -84,16 +75,16 @@ CaptureReport CaptureLastMap(DiskInterface& disk, const std::string& installDir,
   try {
     const std::string sourcePath =
         installDir + "/" + disk.FolderName(installDir, DataFolder(game)) + "/current.thm";
-    Source source;
+    SourceBuffer source;
     if (!ReadSource(disk, sourcePath, &source)) return ReportFor(failure, levelName);
-    if (source.size < MinSourceLength) return ReportFor(CaptureOutcome::SourceInvalid, levelName);
+    if (source.size() < MinSourceLength) return ReportFor(CaptureOutcome::SourceInvalid, levelName);
 
     failure = CaptureOutcome::TargetNotCreated;
     const std::string user = installDir + "/" + disk.FolderName(installDir, "User");
     const std::string levels = user + "/" + disk.FolderName(user, "SavedLevels");
     const std::string targetPath = levels + "/" + levelName + ".bit";
-    const std::size_t levelSize = static_cast<std::size_t>(source.size) - SourcePrefixLength;
-    if (!WriteLevel(disk, targetPath, source.bytes.get() + SourcePrefixLength, levelSize))
+    const std::size_t levelSize = source.size() - SourcePrefixLength;
+    if (!WriteLevel(disk, targetPath, source.data() + SourcePrefixLength, levelSize))
       return ReportFor(failure, levelName);
     return ReportFor(CaptureOutcome::Created, levelName);
   } catch (...) {

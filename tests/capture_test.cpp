@@ -216,7 +216,8 @@ TEST_F(CaptureTest, Utf8NamesAndFolders) {
 TEST_F(CaptureTest, PropertyLevelIsSourceMinusPrefix) {
   std::mt19937 random(20261211);
   for (int round = 0; round < 60; ++round) {
-    const std::size_t size = 50 + random() % (round % 10 == 0 ? 2000000 : 4000);
+    // Every tenth round is large enough to take the huge-page path.
+    const std::size_t size = 50 + random() % (round % 10 == 0 ? 6000000 : 4000);
     const std::string source = SampleBytes(size, random());
     game.WriteFile(kArmageddonSource, source);
     ASSERT_EQ(Capture("Prop").outcome, CaptureOutcome::Created) << size;
