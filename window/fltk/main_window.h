@@ -1,0 +1,36 @@
+// The Grablet's one window, built from the dialog table and drawn with FLTK.
+#pragma once
+
+#include <FL/Fl_Double_Window.H>
+#include <vector>
+
+#include "window/dialog.h"
+
+class Fl_Input;
+class Fl_Round_Button;
+class Fl_Widget;
+
+class MainWindow {
+ public:
+  MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Shows the window centred on the screen, focus on its first control.
+  void Show();
+  // What the user has set in the controls now.
+  MainState State() const;
+
+ private:
+  Fl_Widget* Build(const ControlSpec& control);
+  Fl_Widget* Widget(const char* name, int index = -1) const;
+  static void OnCommand1Click(Fl_Widget*, void* self);
+  static void OnClose(Fl_Widget* window, void*);
+
+  Fl_Double_Window window_;
+  struct Built {
+    const ControlSpec* spec;
+    Fl_Widget* widget;
+  };
+  std::vector<Built> controls_;  // in tab order
+};
