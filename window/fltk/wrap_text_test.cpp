@@ -42,6 +42,13 @@ INSTANTIATE_TEST_SUITE_P(
         WrapCase{"TooNarrowForAnythingStillShowsEveryCodePoint", "abc", 0, {"a", "b", "c"}}),
     [](const testing::TestParamInfo<WrapCase>& info) { return info.param.name; });
 
+// With widths in bytes, a break inside a code point would often fit better.
+TEST(WrapText, BreaksOnlyBetweenCodePoints) {
+  const auto bytes = [](std::string_view text) { return static_cast<double>(text.size()); };
+  EXPECT_EQ(WrapText("aКb", 2, bytes), (std::vector<std::string>{"a", "К", "b"}));
+  EXPECT_EQ(WrapText("x€y", 2, bytes), (std::vector<std::string>{"x", "€", "y"}));
+}
+
 TEST(WrapText, LosesNoTextExceptTheSpacesItBreaksAt) {
   const std::string text = "Could not create Stolen_Map_with_a_very_long_name.bit! You must place "
                            "the Grablet in the main directory!";
