@@ -243,7 +243,10 @@ case_window_frame() {
   # still answer the button (there is no current.thm here).
   xdotool key --clearmodifiers Escape
   click_steal_it
-  expect_report "Error" yes "" || return 1
+  if ! expect_report "Error" yes ""; then
+    app_gone && fail "Escape closed the main window"
+    return 1
+  fi
   close_app
 }
 
