@@ -151,9 +151,14 @@ class Win32Disk : public DiskInterface {
 
   bool Replace(const std::string& from, const std::string& to) override {
     std::wstring wideFrom, wideTo;
-    // Windows itself refuses to replace a read-only file or a folder.
-    return Win32Path(from, &wideFrom) && Win32Path(to, &wideTo) &&
-           MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
+    if (!Win32Path(from, &wideFrom) || !Win32Path(to, &wideTo)) return false;
+    // A player who marked a level read-only means to keep it. Windows
+    // refuses such a move itself, Wine does not, so ask first.
+    const DWORD attributes = GetFileAttributesW(wideTo.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+      return false;
+    // Windows refuses to replace a folder.
+    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   }
 
