@@ -41,11 +41,19 @@ fail() {
   return 1
 }
 
+wm_running() {
+  kill -0 "$wm_pid" 2>/dev/null || return 2
+  xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"
+}
+
 start_wm() {
-  openbox --sm-disable >/dev/null 2>&1 &
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
   wm_pid=$!
-  wait_until 100 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-    { echo "openbox did not start" >&2; return 1; }
+  if ! wait_until 100 wm_running; then
+    echo "openbox did not start on $DISPLAY:" >&2
+    cat "$work/openbox.log" >&2
+    return 1
+  fi
 }
 
 stop_wm() {
@@ -336,8 +344,11 @@ run_fltk_e2e() {
   ensure_packages "${x11_test_packages[@]}" openbox perl-base
   work=$(mktemp -d)
   trap cleanup EXIT
-  start_xvfb
-  start_wm
+  if ! start_xvfb || ! start_wm; then
+    echo "FAIL setup: no X display with a window manager"
+    echo "fltk e2e: 0 passed, 1 failed"
+    return 1
+  fi
   for case_name in window_frame default_capture world_party missing_source short_source \
     utf8_name; do
     why=
