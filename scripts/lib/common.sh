@@ -32,8 +32,8 @@ ensure_i386() {
 }
 
 build_packages=(cmake make g++ libgtest-dev googletest libbenchmark-dev)
-fltk_packages=(libfltk1.3-dev)
-x11_test_packages=(xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core)
+fltk_packages=(libfltk1.3-dev libxinerama-dev libxcursor-dev libxft-dev libfontconfig-dev)
+x11_test_packages=(xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core openbox)
 windows_packages=(g++-mingw-w64-i686 wine wine32:i386 zip unzip)
 
 # start_xvfb: starts Xvfb on a free display and exports DISPLAY; stop_xvfb ends it.
