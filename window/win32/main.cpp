@@ -231,7 +231,9 @@ bool CreateControls(HINSTANCE instance, int dpi) {
         break;
       case ControlKind::RadioButton:
         className = L"BUTTON";
-        style |= BS_AUTORADIOBUTTON | WS_TABSTOP;
+        // Tab reaches a group at its selected button; checking a button
+        // moves the tab stop along with it.
+        style |= BS_AUTORADIOBUTTON | (spec.selected ? WS_TABSTOP : 0);
         break;
       case ControlKind::TextField:
         className = L"EDIT";
@@ -253,7 +255,6 @@ bool CreateControls(HINSTANCE instance, int dpi) {
     g_main.controls[i] = control;
     if (spec.background) g_main.brushes[i] = CreateSolidBrush(ColourRef(*spec.background));
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_main.font), FALSE);
-    // Checking a radio button also makes it the group's tab stop.
     if (spec.kind == ControlKind::RadioButton && spec.selected)
       SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
   }
