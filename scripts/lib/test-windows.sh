@@ -101,8 +101,9 @@ else
   wine=(/usr/lib/wine/wine64)
   tests_dir=build/windows-x64
   export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
-  if ! { cmake -S . -B "$tests_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-           -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null &&
+  if ! { { [ -f "$tests_dir/CMakeCache.txt" ] ||
+           cmake -S . -B "$tests_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+             -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null; } &&
          cmake --build "$tests_dir" -j2 >/dev/null; }; then
     check "64-bit build for Wine" false
     finish
