@@ -37,9 +37,11 @@ GameFolder::GameFolder() {
 
 GameFolder::~GameFolder() {
   std::error_code ignored;
-  // Read-only files must not stop the clean-up.
-  for (const auto& entry : fs::recursive_directory_iterator(Utf8Path(dir_), ignored))
-    fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  // Read-only files must not stop the clean-up; nor may a throwing
+  // iterator end the whole test run from a destructor.
+  fs::recursive_directory_iterator it(Utf8Path(dir_), ignored), end;
+  for (; !ignored && it != end; it.increment(ignored))
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::remove_all(Utf8Path(dir_), ignored);
 }
 
