@@ -47,13 +47,17 @@ wm_running() {
 }
 
 start_wm() {
-  openbox --sm-disable >"$work/openbox.log" 2>&1 &
-  wm_pid=$!
-  if ! wait_until 100 wm_running; then
-    echo "openbox did not start on $DISPLAY:" >&2
-    cat "$work/openbox.log" >&2
-    return 1
-  fi
+  # A busy machine can be slow to bring openbox up; give it time, and a second go.
+  local attempt
+  for attempt in 1 2 3; do
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    wait_until 300 wm_running && return 0
+    stop_wm
+  done
+  echo "openbox did not start on $DISPLAY:" >&2
+  cat "$work/openbox.log" >&2
+  return 1
 }
 
 stop_wm() {
