@@ -127,9 +127,9 @@ Fl_Widget* MainWindow::Build(const ControlSpec& control) {
 }
 
 Fl_Widget* MainWindow::Widget(const char* name, int index) const {
-  const ControlSpec* spec = FindControl(name, index);
+  const ControlSpec* layout = FindControl(name, index);
   for (const Built& built : controls_)
-    if (built.spec == spec) return built.widget;
+    if (built.layout == layout) return built.widget;
   return nullptr;
 }
 

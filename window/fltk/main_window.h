@@ -29,7 +29,7 @@ class MainWindow {
 
   Fl_Double_Window window_;
   struct Built {
-    const ControlSpec* spec;
+    const ControlSpec* layout;
     Fl_Widget* widget;
   };
   std::vector<Built> controls_;  // in tab order

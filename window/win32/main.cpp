@@ -82,14 +82,14 @@ HWND ControlNamed(const char* name, int index = -1) {
 // Colours from the model; anything it leaves open keeps the system's look.
 HBRUSH ControlColours(HDC dc, HWND control) {
   std::size_t position = 0;
-  const ControlSpec* spec = SpecOf(control, &position);
-  if (!spec) return nullptr;
-  if (spec->foreground) SetTextColor(dc, ColourRef(*spec->foreground));
-  if (spec->background) {
-    SetBkColor(dc, ColourRef(*spec->background));
+  const ControlSpec* layout = SpecOf(control, &position);
+  if (!layout) return nullptr;
+  if (layout->foreground) SetTextColor(dc, ColourRef(*layout->foreground));
+  if (layout->background) {
+    SetBkColor(dc, ColourRef(*layout->background));
     return g_main.brushes[position];
   }
-  if (spec->transparent) {
+  if (layout->transparent) {
     // The window's face is one plain colour, so painting it is the same as
     // letting it show through, and repaints never leave stale pixels.
     SetBkMode(dc, TRANSPARENT);
@@ -101,8 +101,8 @@ HBRUSH ControlColours(HDC dc, HWND control) {
 // Command1 draws itself: a push button cannot have a face colour of its own.
 void DrawButton(const DRAWITEMSTRUCT& item) {
   std::size_t position = 0;
-  const ControlSpec* spec = SpecOf(item.hwndItem, &position);
-  if (!spec) return;
+  const ControlSpec* layout = SpecOf(item.hwndItem, &position);
+  if (!layout) return;
   HDC dc = item.hDC;
   RECT rect = item.rcItem;
   const bool pressed = item.itemState & ODS_SELECTED;
@@ -216,28 +216,28 @@ bool CreateControls(HINSTANCE instance, int dpi) {
   g_main.brushes.assign(controls.size(), nullptr);
   // Created in tab order, which is the order the model lists them in.
   for (std::size_t i = 0; i < controls.size(); ++i) {
-    const ControlSpec& spec = controls[i];
+    const ControlSpec& layout = controls[i];
     const ControlSpec* previous = i > 0 ? &controls[i - 1] : nullptr;
     // A run of radio buttons of one name is one group; everything else stands alone.
-    const bool continuesGroup = spec.kind == ControlKind::RadioButton && previous &&
+    const bool continuesGroup = layout.kind == ControlKind::RadioButton && previous &&
                                 previous->kind == ControlKind::RadioButton &&
-                                std::strcmp(previous->name, spec.name) == 0;
+                                std::strcmp(previous->name, layout.name) == 0;
     DWORD style = WS_CHILD | WS_VISIBLE | (continuesGroup ? 0 : WS_GROUP);
     DWORD exStyle = 0;
     const wchar_t* className = L"STATIC";
-    switch (spec.kind) {
+    switch (layout.kind) {
       case ControlKind::Label:
-        style |= spec.align == TextAlign::Centre ? SS_CENTER : SS_LEFT;
+        style |= layout.align == TextAlign::Centre ? SS_CENTER : SS_LEFT;
         break;
       case ControlKind::RadioButton:
         className = L"BUTTON";
         // Tab reaches a group at its selected button; checking a button
         // moves the tab stop along with it.
-        style |= BS_AUTORADIOBUTTON | (spec.selected ? WS_TABSTOP : 0);
+        style |= BS_AUTORADIOBUTTON | (layout.selected ? WS_TABSTOP : 0);
         break;
       case ControlKind::TextField:
         className = L"EDIT";
-        style |= ES_AUTOHSCROLL | WS_TABSTOP | (spec.align == TextAlign::Centre ? ES_CENTER : ES_LEFT);
+        style |= ES_AUTOHSCROLL | WS_TABSTOP | (layout.align == TextAlign::Centre ? ES_CENTER : ES_LEFT);
         exStyle = WS_EX_CLIENTEDGE;
         break;
       case ControlKind::PushButton:
@@ -245,17 +245,17 @@ bool CreateControls(HINSTANCE instance, int dpi) {
         style |= BS_OWNERDRAW | WS_TABSTOP;
         break;
     }
-    const PixelRect rect = ToPixels(spec, dpi);
+    const PixelRect rect = ToPixels(layout, dpi);
     const HWND control = CreateWindowExW(
-        exStyle, className, Wide(spec.text).c_str(), style, rect.left, rect.top, rect.width,
+        exStyle, className, Wide(layout.text).c_str(), style, rect.left, rect.top, rect.width,
         rect.height, g_main.hwnd,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
         instance, nullptr);
     if (!control) return false;
     g_main.controls[i] = control;
-    if (spec.background) g_main.brushes[i] = CreateSolidBrush(ColourRef(*spec.background));
+    if (layout.background) g_main.brushes[i] = CreateSolidBrush(ColourRef(*layout.background));
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_main.font), FALSE);
-    if (spec.kind == ControlKind::RadioButton && spec.selected)
+    if (layout.kind == ControlKind::RadioButton && layout.selected)
       SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
   }
   return true;
@@ -266,9 +266,9 @@ bool CreateControls(HINSTANCE instance, int dpi) {
 HWND FirstFocus() {
   const auto& controls = MainDialog().controls;
   for (std::size_t i = 0; i < controls.size(); ++i) {
-    const ControlSpec& spec = controls[i];
-    if (spec.kind == ControlKind::Label) continue;
-    if (spec.kind == ControlKind::RadioButton && !spec.selected) continue;
+    const ControlSpec& layout = controls[i];
+    if (layout.kind == ControlKind::Label) continue;
+    if (layout.kind == ControlKind::RadioButton && !layout.selected) continue;
     return g_main.controls[i];
   }
   return nullptr;

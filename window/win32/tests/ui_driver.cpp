@@ -107,8 +107,8 @@ std::vector<HWND> Children(HWND parent) {
   return children;
 }
 
-std::string Describe(const ControlSpec& spec) {
-  return std::string(spec.name) + (spec.index >= 0 ? "(" + std::to_string(spec.index) + ")" : "");
+std::string Describe(const ControlSpec& layout) {
+  return std::string(layout.name) + (layout.index >= 0 ? "(" + std::to_string(layout.index) + ")" : "");
 }
 
 struct Options {
@@ -255,20 +255,20 @@ void CheckWindow(HWND window, DWORD threadId, int dpi) {
   CheckEqual(children.size(), dialog.controls.size(), "number of controls");
   HWND selected = nullptr;
   for (std::size_t i = 0; i < children.size() && i < dialog.controls.size(); ++i) {
-    const ControlSpec& spec = dialog.controls[i];
+    const ControlSpec& layout = dialog.controls[i];
     const HWND control = children[i];
-    const std::string name = Describe(spec);
+    const std::string name = Describe(layout);
     const LONG controlStyle = GetWindowLongW(control, GWL_STYLE);
-    const wchar_t* className = spec.kind == ControlKind::Label      ? L"Static"
-                               : spec.kind == ControlKind::TextField ? L"Edit"
+    const wchar_t* className = layout.kind == ControlKind::Label      ? L"Static"
+                               : layout.kind == ControlKind::TextField ? L"Edit"
                                                                      : L"Button";
     Check(SameClass(control, className), name + " is a " + Utf8(className) + ", got " + Utf8(ClassOf(control)));
-    CheckText(TextOf(control), Wide(spec.text), name + " text");
+    CheckText(TextOf(control), Wide(layout.text), name + " text");
 
     RECT rect;
     GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-    const PixelRect expected = ToPixels(spec, dpi);
+    const PixelRect expected = ToPixels(layout, dpi);
     const PixelRect actual{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
     Check(actual == expected, name + " at " + std::to_string(actual.left) + "," +
                                   std::to_string(actual.top) + " " + std::to_string(actual.width) +
@@ -277,20 +277,20 @@ void CheckWindow(HWND window, DWORD threadId, int dpi) {
                                   " " + std::to_string(expected.width) + "x" +
                                   std::to_string(expected.height));
 
-    switch (spec.kind) {
+    switch (layout.kind) {
       case ControlKind::Label: {
         const LONG align = controlStyle & SS_TYPEMASK;
-        Check(align == (spec.align == TextAlign::Centre ? SS_CENTER : SS_LEFT), name + " alignment");
+        Check(align == (layout.align == TextAlign::Centre ? SS_CENTER : SS_LEFT), name + " alignment");
         Check(!(controlStyle & WS_TABSTOP), name + " takes no focus");
         break;
       }
       case ControlKind::RadioButton: {
         Check((controlStyle & BS_TYPEMASK) == BS_AUTORADIOBUTTON, name + " is a radio button");
         const bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
-        CheckEqual(checked, spec.selected, name + " selected at start");
-        if (spec.selected) selected = control;
-        Check(((controlStyle & WS_TABSTOP) != 0) == spec.selected, name + " tab stop when selected");
-        Check(((controlStyle & WS_GROUP) != 0) == (spec.index == 0), name + " group start");
+        CheckEqual(checked, layout.selected, name + " selected at start");
+        if (layout.selected) selected = control;
+        Check(((controlStyle & WS_TABSTOP) != 0) == layout.selected, name + " tab stop when selected");
+        Check(((controlStyle & WS_GROUP) != 0) == (layout.index == 0), name + " group start");
         break;
       }
       case ControlKind::TextField:
@@ -314,25 +314,25 @@ void CheckWindow(HWND window, DWORD threadId, int dpi) {
 
   // Colours, read off the screen at spots that no text covers.
   for (std::size_t i = 0; i < children.size() && i < dialog.controls.size(); ++i) {
-    const ControlSpec& spec = dialog.controls[i];
-    const PixelRect rect = ToPixels(spec, dpi);
+    const ControlSpec& layout = dialog.controls[i];
+    const PixelRect rect = ToPixels(layout, dpi);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     COLORREF expected = CLR_INVALID;
     // Inside the client area: Label2 reaches past its right edge.
     const int right = std::min(rect.left + rect.width, TwipsToPixels(dialog.clientWidth, dpi));
     int x = right - 4, y = rect.top + rect.height / 2;
-    if (spec.kind == ControlKind::TextField && spec.background) {
-      expected = RGB(spec.background->red, spec.background->green, spec.background->blue);
-    } else if (spec.kind == ControlKind::PushButton && spec.background) {
-      expected = RGB(spec.background->red, spec.background->green, spec.background->blue);
+    if (layout.kind == ControlKind::TextField && layout.background) {
+      expected = RGB(layout.background->red, layout.background->green, layout.background->blue);
+    } else if (layout.kind == ControlKind::PushButton && layout.background) {
+      expected = RGB(layout.background->red, layout.background->green, layout.background->blue);
       x = rect.left + 4;
-    } else if (spec.kind == ControlKind::Label && spec.transparent) {
+    } else if (layout.kind == ControlKind::Label && layout.transparent) {
       expected = face;
       y = rect.top + 1;
     }
     if (expected == CLR_INVALID) continue;
     const COLORREF actual = PixelAt(window, x, y);
-    Check(actual == expected, Describe(spec) + " colour " + ColourText(actual) + ", expected " +
+    Check(actual == expected, Describe(layout) + " colour " + ColourText(actual) + ", expected " +
                                   ColourText(expected));
   }
 }
