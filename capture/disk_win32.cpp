@@ -6,36 +6,24 @@
 #include <windows.h>
 
 #include <atomic>
-#include <climits>
 #include <string>
 
 #include "capture/disk_interface.h"
+#include "capture/utf16_win32.h"
 
 namespace {
 
 // Big enough for speed, small enough for any file system or network share.
 constexpr DWORD kChunk = 1 << 20;
 
-// Invalid UTF-8 or an embedded NUL fails instead of naming some other file.
-bool Widen(const std::string& utf8, std::wstring* wide) {
-  wide->clear();
-  if (utf8.empty()) return true;
-  if (utf8.size() > INT_MAX || utf8.find('\0') != std::string::npos) return false;
-  const int size = static_cast<int>(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size,
-                                         nullptr, 0);
-  if (length <= 0) return false;
-  wide->resize(static_cast<std::size_t>(length));
-  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide->data(),
-                             length) == length;
-}
-
 // The path as the wide API wants it: backslashes, absolute, and with the
 // "\\?\" prefix when it is too long for the classic limit. The prefix turns
 // off Windows' own clean-up of "." and "..", so GetFullPathNameW does it first.
 bool Win32Path(const std::string& utf8, std::wstring* path) {
   std::wstring wide;
-  if (!Widen(utf8, &wide) || wide.empty()) return false;
+  // An embedded NUL would cut the name short and name some other file.
+  if (utf8.find('\0') != std::string::npos || !Utf16Of(utf8, &wide) || wide.empty())
+    return false;
   for (wchar_t& c : wide)
     if (c == L'/') c = L'\\';
   if (wide.rfind(L"\\\\?\\", 0) == 0) {

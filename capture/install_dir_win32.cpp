@@ -6,6 +6,7 @@
 #include <string>
 
 #include "capture/capture.h"
+#include "capture/utf16_win32.h"
 
 namespace {
 
@@ -29,16 +30,6 @@ std::wstring ModulePath() {
   if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
   if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
   return path;
-}
-
-std::string Utf8Of(const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  const int size = static_cast<int>(wide.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
-  return utf8;
 }
 
 }  // namespace

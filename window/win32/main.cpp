@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/utf16_win32.h"
 #include "window/dialog.h"
 
 namespace {
@@ -22,25 +23,6 @@ constexpr wchar_t kOwnerClass[] = L"GrabletOwner";
 // Esc: neither presses a button here.
 constexpr int kFirstControlId = 100;
 constexpr int kIconId = 1;
-
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int size = static_cast<int>(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-  return wide;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  const int size = static_cast<int>(wide.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0)
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
-  return utf8;
-}
 
 std::wstring TextOf(HWND control) {
   const int length = GetWindowTextLengthW(control);
@@ -143,10 +125,10 @@ void OnClick() {
   MainState state;
   state.option1Index0Selected =
       SendMessageW(ControlNamed("Option1", 0), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  state.text1 = Utf8(TextOf(ControlNamed("Text1")));
+  state.text1 = Utf8Of(TextOf(ControlNamed("Text1")));
   const CaptureReport report = Click(state);
   const UINT icon = report.icon == ReportIcon::Information ? MB_ICONINFORMATION : 0;
-  MessageBoxW(g_main.hwnd, Wide(report.prompt).c_str(), Wide(report.title).c_str(), MB_OK | icon);
+  MessageBoxW(g_main.hwnd, Utf16Of(report.prompt).c_str(), Utf16Of(report.title).c_str(), MB_OK | icon);
 }
 
 LRESULT CALLBACK MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -202,7 +184,7 @@ HFONT CreateModelFont(const DialogSpec& dialog, int dpi) {
   const int height = -static_cast<int>(std::lround(dialog.fontPoints * dpi / 72.0));
   return CreateFontW(height, 0, 0, 0, dialog.fontWeight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, Wide(dialog.fontName).c_str());
+                     DEFAULT_PITCH | FF_DONTCARE, Utf16Of(dialog.fontName).c_str());
 }
 
 HICON LoadIconSized(HINSTANCE instance, int size) {
@@ -247,7 +229,7 @@ bool CreateControls(HINSTANCE instance, int dpi) {
     }
     const PixelRect rect = ToPixels(layout, dpi);
     const HWND control = CreateWindowExW(
-        exStyle, className, Wide(layout.text).c_str(), style, rect.left, rect.top, rect.width,
+        exStyle, className, Utf16Of(layout.text).c_str(), style, rect.left, rect.top, rect.width,
         rect.height, g_main.hwnd,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
         instance, nullptr);
@@ -322,7 +304,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
   g_main.font = CreateModelFont(dialog, dpi);
-  g_main.hwnd = CreateWindowExW(exStyle, kMainClass, Wide(dialog.title).c_str(), style, left, top,
+  g_main.hwnd = CreateWindowExW(exStyle, kMainClass, Utf16Of(dialog.title).c_str(), style, left, top,
                                 width, height, owner, nullptr, instance, nullptr);
   if (!g_main.hwnd || !CreateControls(instance, dpi)) return 1;
   SendMessageW(g_main.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(g_main.font), FALSE);

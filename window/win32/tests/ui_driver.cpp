@@ -23,31 +23,13 @@
 #include <string>
 #include <vector>
 
+#include "capture/utf16_win32.h"
 #include "window/dialog.h"
 
 namespace {
 
 int g_checks = 0;
 int g_failures = 0;
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
-                      nullptr, nullptr);
-  return utf8;
-}
-
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-  return wide;
-}
 
 void Check(bool ok, const std::string& what) {
   ++g_checks;
@@ -64,7 +46,7 @@ void CheckEqual(const T& actual, const T& expected, const std::string& what) {
 }
 
 void CheckText(const std::wstring& actual, const std::wstring& expected, const std::string& what) {
-  Check(actual == expected, what + ": got \"" + Utf8(actual) + "\", expected \"" + Utf8(expected) + "\"");
+  Check(actual == expected, what + ": got \"" + Utf8Of(actual) + "\", expected \"" + Utf8Of(expected) + "\"");
 }
 
 // Polls until `done` holds; the script's own timeout bounds the whole run.
@@ -262,8 +244,8 @@ void CheckWindow(HWND window, DWORD threadId, int dpi) {
     const wchar_t* className = layout.kind == ControlKind::Label      ? L"Static"
                                : layout.kind == ControlKind::TextField ? L"Edit"
                                                                      : L"Button";
-    Check(SameClass(control, className), name + " is a " + Utf8(className) + ", got " + Utf8(ClassOf(control)));
-    CheckText(TextOf(control), Wide(layout.text), name + " text");
+    Check(SameClass(control, className), name + " is a " + Utf8Of(className) + ", got " + Utf8Of(ClassOf(control)));
+    CheckText(TextOf(control), Utf16Of(layout.text), name + " text");
 
     RECT rect;
     GetWindowRect(control, &rect);
@@ -386,15 +368,15 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring commandLine = L"\"" + options.exe + L"\"";
   if (!CreateProcessW(options.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process)) {
-    std::printf("FAIL: cannot start %s (error %lu)\n", Utf8(options.exe).c_str(), GetLastError());
+    std::printf("FAIL: cannot start %s (error %lu)\n", Utf8Of(options.exe).c_str(), GetLastError());
     return 1;
   }
   WaitForInputIdle(process.hProcess, 30000);
 
-  const std::wstring title = Wide(MainDialog().title);
+  const std::wstring title = Utf16Of(MainDialog().title);
   HWND window = nullptr;
   Check(WaitFor([&] { return (window = FindMainWindow(process.dwProcessId, title)) != nullptr; }),
-        "window \"" + Utf8(title) + "\" shown");
+        "window \"" + Utf8Of(title) + "\" shown");
   if (!window) {
     TerminateProcess(process.hProcess, 1);
     return 1;
@@ -419,7 +401,7 @@ int wmain(int argc, wchar_t** argv) {
   if (options.setName)
     SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(options.name.c_str()));
   const bool wantArmageddon = options.game != L"worldparty";
-  const std::wstring wantName = options.setName ? options.name : Wide(FindControl("Text1")->text);
+  const std::wstring wantName = options.setName ? options.name : Utf16Of(FindControl("Text1")->text);
   Check((SendMessageW(armageddon, BM_GETCHECK, 0, 0) == BST_CHECKED) == wantArmageddon &&
             (SendMessageW(worldParty, BM_GETCHECK, 0, 0) == BST_CHECKED) != wantArmageddon,
         "game chosen");
