@@ -230,7 +230,7 @@ case_window_frame() {
   local dir hints normal screen X Y WIDTH HEIGHT
   dir=$(game_folder frame)
   launch "$dir" || return 1
-  screenshot "$main_wid" "$fltk_root/build/screenshots/main-window.png"
+  screenshot "$main_wid" "$fltk_root/build/screenshots/linux/main-window.png"
   geometry "$main_wid"
   [ "${WIDTH}x${HEIGHT}" = 388x124 ] || fail "client area ${WIDTH}x${HEIGHT}, expected 388x124" ||
     return 1
@@ -307,7 +307,7 @@ case_missing_source() {
   dir=$(game_folder missing)
   launch "$dir" || return 1
   click_steal_it
-  expect_report "Error" yes "$fltk_root/build/screenshots/report-error.png" || return 1
+  expect_report "Error" yes "$fltk_root/build/screenshots/linux/report-error.png" || return 1
   no_levels "$dir" || return 1
   [ ! -e "$dir/Data/current.thm" ] || fail "current.thm was created" || return 1
   close_app
@@ -331,7 +331,7 @@ case_utf8_name() {
   launch "$dir" || return 1
   replace_name "$name"
   click_steal_it
-  expect_report "Theivery Successful" no "$fltk_root/build/screenshots/report-created-utf8.png" ||
+  expect_report "Theivery Successful" no "$fltk_root/build/screenshots/linux/report-created-utf8.png" ||
     return 1
   same_level "$dir/Data/current.thm" "$dir/User/SavedLevels/$name.bit" || return 1
   close_app

@@ -198,9 +198,9 @@ drive() {
     for marker in window messagebox; do
       if [ -s "$pause/$marker.ready" ]; then
         # The marker holds the part of the screen to keep, as WxH+X+Y.
-        mkdir -p build/screenshots
+        mkdir -p build/screenshots/windows
         import -window root -crop "$(cat "$pause/$marker.ready")" +repage \
-          "build/screenshots/$shots-$marker.png" 2>/dev/null
+          "build/screenshots/windows/$shots-$marker.png" 2>/dev/null
         rm -f "$pause/$marker.ready"
       fi
     done
@@ -268,7 +268,7 @@ ui_at_144_dpi() {
   return $status
 }
 
-rm -rf build/screenshots
+rm -rf build/screenshots/windows
 check "window: default capture, pressed twice (96 DPI)" ui_default_capture 96 default
 check "window: Worms World Party with a Unicode name" ui_world_party
 check "window: missing current.thm" ui_missing_source
@@ -278,9 +278,9 @@ check "window: 582 x 186 client area at 144 DPI" ui_at_144_dpi
 has_screenshots() {
   local shot
   for shot in default-window default-messagebox missing-source-messagebox window-144dpi-window; do
-    [ -s "build/screenshots/$shot.png" ] || return 1
+    [ -s "build/screenshots/windows/$shot.png" ] || return 1
   done
-  ls build/screenshots/*.png | sed 's/^/   /'
+  ls build/screenshots/windows/*.png | sed 's/^/   /'
 }
 check "screenshots saved" has_screenshots
 
