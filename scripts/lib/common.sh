@@ -34,7 +34,9 @@ ensure_i386() {
 build_packages=(cmake make g++ libgtest-dev googletest libbenchmark-dev)
 fltk_packages=(libfltk1.3-dev libxinerama-dev libxcursor-dev libxft-dev libfontconfig-dev)
 x11_test_packages=(xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core openbox)
-windows_packages=(g++-mingw-w64-i686 wine wine32:i386 zip unzip)
+windows_packages=(g++-mingw-w64-i686 zip unzip)
+# 32-bit Wine for the tests; fonts-wine has the title bar's close box among others.
+wine_packages=(wine wine32:i386 xvfb fonts-wine)
 
 # start_xvfb: starts Xvfb on a free display and exports DISPLAY; stop_xvfb ends it.
 xvfb_pid=
