@@ -48,20 +48,25 @@ bool ReadSource(DiskInterface& disk, const std::string& path, SourceBuffer* sour
   return file.Close();
 }
 
-// Writes the level beside the target and moves it over in one step, so a
-// failure part-way leaves any earlier level of that name as it was.
+// Writes the level beside the target, puts it on the device and only then
+// moves it over the target in one step: a failure part-way, or a power cut
+// at any moment, leaves any earlier level of that name whole.
 bool WriteLevel(DiskInterface& disk, const std::string& path, const char* level,
                 std::size_t size) {
   std::string tempPath;
   OpenFile file(disk, disk.CreateTempBeside(path, &tempPath));
   if (file.get() == NoFile) return false;
-  const bool written = disk.Write(file.get(), level, size) && file.Close() &&
-                       disk.Replace(tempPath, path);
+  const bool written = disk.Write(file.get(), level, size) && disk.Flush(file.get()) &&
+                       file.Close() && disk.Replace(tempPath, path);
   if (!written) {
     file.Close();
     disk.Remove(tempPath);
     return false;
   }
+  // Makes the new name durable too. A failure here is no failed capture: the
+  // level is there, complete and already on the device, and after a power cut
+  // the name holds either it or the earlier level, never a torn file.
+  disk.FlushFolder(path);
   // A device name such as NUL swallows the bytes; only a real file counts.
   return disk.IsRegularFileOfSize(path, size);
 }

@@ -29,8 +29,15 @@ class DiskInterface {
   virtual FileHandle CreateTempBeside(const std::string& beside, std::string* tempPath) = 0;
   // Writes all `size` bytes.
   virtual bool Write(FileHandle file, const char* data, std::size_t size) = 0;
+  // Returns once everything written to the file is on the device, so that
+  // a power cut after it cannot take the data back.
+  virtual bool Flush(FileHandle file) = 0;
   // Moves `from` over `to` in one step. A read-only `to` is refused.
   virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  // Returns once the names in the folder that holds `path` (a move into it
+  // among them) are on the device. Opens the folder itself, so call it with
+  // no file open.
+  virtual bool FlushFolder(const std::string& path) = 0;
   virtual bool Remove(const std::string& path) = 0;
   // True when `path` is a regular file (not a device) of exactly `size` bytes.
   virtual bool IsRegularFileOfSize(const std::string& path, std::uint64_t size) = 0;

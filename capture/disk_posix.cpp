@@ -87,6 +87,8 @@ class PosixDisk : public DiskInterface {
     return true;
   }
 
+  bool Flush(FileHandle file) override { return fsync(static_cast<int>(file)) == 0; }
+
   bool Replace(const std::string& from, const std::string& to) override {
     // rename() would replace a file without write permission; Windows would
     // refuse, and a player who marked a level read-only means to keep it.
@@ -95,6 +97,15 @@ class PosixDisk : public DiskInterface {
         (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
       return false;
     return rename(from.c_str(), to.c_str()) == 0;
+  }
+
+  // The rename lives in the folder's own data, which fsync on the file does
+  // not cover.
+  bool FlushFolder(const std::string& path) override {
+    const int fd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool flushed = fsync(fd) == 0;
+    return close(fd) == 0 && flushed;
   }
 
   bool Remove(const std::string& path) override { return unlink(path.c_str()) == 0; }

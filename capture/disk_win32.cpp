@@ -137,6 +137,8 @@ class Win32Disk : public DiskInterface {
     return true;
   }
 
+  bool Flush(FileHandle file) override { return FlushFileBuffers(HandleOf(file)) != 0; }
+
   bool Replace(const std::string& from, const std::string& to) override {
     std::wstring wideFrom, wideTo;
     if (!Win32Path(from, &wideFrom) || !Win32Path(to, &wideTo)) return false;
@@ -149,6 +151,10 @@ class Win32Disk : public DiskInterface {
     return MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   }
+
+  // MOVEFILE_WRITE_THROUGH returns only once the move is on the disk, so the
+  // folder holds nothing more to flush.
+  bool FlushFolder(const std::string&) override { return true; }
 
   bool Remove(const std::string& path) override {
     std::wstring wide;

@@ -2,6 +2,7 @@
 // open, an old level untouched and no temporary file left behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 
@@ -12,8 +13,8 @@
 namespace {
 
 enum class Step {
-  None, OpenForRead, Size, SizeAfterRead, Read, CloseSource, CreateTemp, Write, CloseTarget,
-  Replace, Verify, HugeSize, SizeChanges
+  None, OpenForRead, Size, SizeAfterRead, Read, CloseSource, CreateTemp, Write, Flush,
+  CloseTarget, Replace, FlushFolder, Verify, HugeSize, SizeChanges
 };
 
 // The real disk, with one chosen step failing and every handle counted.
@@ -57,8 +58,14 @@ class FailingDisk : public DiskInterface {
     }
     return real_.Write(file, data, size);
   }
+  bool Flush(FileHandle file) override { return failing_ != Step::Flush && real_.Flush(file); }
   bool Replace(const std::string& from, const std::string& to) override {
     return failing_ != Step::Replace && real_.Replace(from, to);
+  }
+  bool FlushFolder(const std::string& path) override {
+    // The folder is opened to be flushed, so it counts as an open file.
+    maxOpen = std::max(maxOpen, static_cast<int>(open.size()) + 1);
+    return failing_ != Step::FlushFolder && real_.FlushFolder(path);
   }
   bool Remove(const std::string& path) override { return real_.Remove(path); }
   bool IsRegularFileOfSize(const std::string& path, std::uint64_t size) override {
@@ -98,8 +105,11 @@ TEST(FailingDiskTest, EveryStepFailsIntoItsOwnReport) {
       {Step::CloseSource, CaptureOutcome::SourceNotLocated, "closing the source"},
       {Step::CreateTemp, CaptureOutcome::TargetNotCreated, "creating the target"},
       {Step::Write, CaptureOutcome::TargetNotCreated, "writing the target"},
+      {Step::Flush, CaptureOutcome::TargetNotCreated, "putting the target on the device"},
       {Step::CloseTarget, CaptureOutcome::TargetNotCreated, "closing the target"},
       {Step::Replace, CaptureOutcome::TargetNotCreated, "moving the target into place"},
+      // The level is complete and on the device; only its name may not survive a power cut.
+      {Step::FlushFolder, CaptureOutcome::Created, "putting the new name on the device"},
       {Step::Verify, CaptureOutcome::TargetNotCreated, "finding a real file afterwards"},
   };
   const std::string source = SampleBytes(4096, 11), old = SampleBytes(9000, 12);
@@ -117,8 +127,9 @@ TEST(FailingDiskTest, EveryStepFailsIntoItsOwnReport) {
     EXPECT_TRUE(disk.open.empty()) << "a handle was left open";
     EXPECT_LE(disk.maxOpen, 1) << "more than one file was open at once";
     EXPECT_EQ(game.ReadFile("Data/current.thm"), source);
-    // Failing the final check happens after the move, so only that case sees the new level.
-    const bool replaced = c.step == Step::None || c.step == Step::Verify;
+    // Only the steps after the move see the new level.
+    const bool replaced =
+        c.step == Step::None || c.step == Step::FlushFolder || c.step == Step::Verify;
     EXPECT_EQ(game.ReadFile("User/SavedLevels/Old.bit"), replaced ? source.substr(4) : old);
     EXPECT_EQ(game.List("User/SavedLevels"), "Old.bit");
   }

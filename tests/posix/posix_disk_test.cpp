@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "capture/capture.h"
+#include "capture/disk_interface.h"
 #include "tests/game_folder.h"
 
 namespace {
@@ -22,6 +23,15 @@ TEST(PosixDiskTest, SourceThatIsAFifoIsNotLocated) {
   EXPECT_EQ(CaptureLastMap(game.dir(), GameChoice::Armageddon, "Map").outcome,
             CaptureOutcome::SourceNotLocated);
   EXPECT_EQ(game.List("User/SavedLevels"), "");
+}
+
+// The capture ignores a failed folder flush, so only this shows that it works.
+TEST(PosixDiskTest, FolderFlushOpensTheFolderThatHoldsThePath) {
+  GameFolder game;
+  game.LayOutGame();
+  const std::string levels = game.dir() + "/User/SavedLevels";
+  EXPECT_TRUE(RealDisk().FlushFolder(levels + "/Map.bit"));
+  EXPECT_FALSE(RealDisk().FlushFolder(game.dir() + "/User/Missing/Map.bit"));
 }
 
 // Wine prefixes and copied installs do not keep the case of these folders.

@@ -277,6 +277,8 @@ TEST(Win32DiskTest, OpenForReadTakesOnlyDiskFiles) {
   EXPECT_TRUE(disk.Read(file, bytes, 3));
   EXPECT_EQ(std::string(bytes, 3), "123");
   EXPECT_FALSE(disk.Read(file, bytes, 3)) << "only two bytes were left";
+  // Shows the flush reaches FlushFileBuffers, which refuses a handle it cannot write.
+  EXPECT_FALSE(disk.Flush(file));
   EXPECT_TRUE(disk.Close(file));
 }
 
@@ -291,6 +293,7 @@ TEST(Win32DiskTest, TempFilesAreNewAndBesideTheTarget) {
   ASSERT_NE(b, NoFile);
   EXPECT_NE(first, second);
   EXPECT_TRUE(disk.Write(a, "abc", 3));
+  EXPECT_TRUE(disk.Flush(a));
   EXPECT_TRUE(disk.Close(a));
   EXPECT_TRUE(disk.Close(b));
   const std::string both = game.List("Levels");
