@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows program with MinGW-w64 and tests it under Wine: the exe
 # itself, the unit tests, the window driven from outside at 96 and 144 DPI,
-# screenshots, and the players' zip. Run from the repository root.
+# and screenshots. Run from the repository root.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 . scripts/lib/common.sh
@@ -283,25 +283,5 @@ has_screenshots() {
   ls build/screenshots/windows/*.png | sed 's/^/   /'
 }
 check "screenshots saved" has_screenshots
-
-# --- The players' zip -----------------------------------------------------------
-
-package_is_reproducible() {
-  local first second
-  first=$(bash scripts/package | tail -1) || return 1
-  touch scripts/package-files/README.txt
-  second=$(bash scripts/package | tail -1) || return 1
-  echo "   $second"
-  [ "$first" = "$second" ]
-}
-package_holds_exe_and_readme() {
-  local zip=build/dist/grablet-1.0.1-win32.zip
-  [ "$(unzip -Z1 "$zip" | tr '\n' ' ')" = "grablet.exe README.txt " ] &&
-    unzip -p "$zip" grablet.exe | cmp -s - "$exe" &&
-    # Every line of the README ends in CR LF.
-    [ "$(unzip -p "$zip" README.txt | grep -c $'\r$')" = "$(unzip -p "$zip" README.txt | wc -l)" ]
-}
-check "scripts/package gives the same zip twice" package_is_reproducible
-check "the zip holds grablet.exe and a CRLF README.txt" package_holds_exe_and_readme
 
 finish
