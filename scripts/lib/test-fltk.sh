@@ -4,7 +4,9 @@
 # message boxes it shows and the level files it writes.
 #
 # Run from anywhere after the linux build: bash scripts/lib/test-fltk.sh
-# Sourcing it only defines the functions; run_fltk_e2e runs the cases.
+# Sourcing it only defines the functions; run_fltk_e2e runs the cases, and
+# e2e_start and run_case let another script run some of them on another
+# build of the program (set grablet_under_test).
 
 fltk_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 . "$fltk_root/scripts/lib/common.sh"
@@ -12,6 +14,8 @@ fltk_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 main_title="Ostrel's Map Grablet v1.0.1"
 # The information sign's disc colour, as the message box draws it.
 info_blue="#1E5AC8"
+# The program that launch copies into each game folder.
+grablet_under_test="$fltk_root/build/linux/grablet"
 
 app_pid=
 wm_pid=
@@ -128,10 +132,10 @@ focus() {
   wait_until 50 focused_is "$1"
 }
 
-# launch DIR: starts DIR/grablet (a copy of the build) from another directory,
+# launch DIR: starts DIR/grablet (a copy of grablet_under_test) from another directory,
 # so that only its own location can lead it to the game; sets main_wid.
 launch() {
-  cp "$fltk_root/build/linux/grablet" "$1/grablet"
+  cp "$grablet_under_test" "$1/grablet"
   (cd / && exec "$1/grablet") &
   app_pid=$!
   wait_until 100 visible_window_named "$main_title" || fail "the main window did not appear" ||
@@ -339,32 +343,46 @@ case_utf8_name() {
 
 # ---- driver --------------------------------------------------------------
 
+# e2e_start: a scratch folder for the game folders and a virtual display
+# with a window manager. The caller runs cleanup when done, on failure too.
+e2e_start() {
+  ensure_packages "${x11_test_packages[@]}" openbox perl-base
+  work=$(mktemp -d)
+  start_xvfb && start_wm
+}
+
+# run_case NAME: runs case_NAME and prints PASS, or FAIL and why.
+run_case() {
+  why=
+  if "case_$1"; then
+    echo "PASS $1"
+    return 0
+  fi
+  echo "FAIL $1: ${why:-failed}"
+  stop_app
+  # A box left open would be taken for the next case's.
+  wait_until 50 no_other_window || true
+  return 1
+}
+
 run_fltk_e2e() {
   local passed=0 failed=0 case_name
-  if [ ! -x "$fltk_root/build/linux/grablet" ]; then
+  if [ ! -x "$grablet_under_test" ]; then
     echo "build/linux/grablet is missing: build with the linux preset first" >&2
     return 1
   fi
-  ensure_packages "${x11_test_packages[@]}" openbox perl-base
-  work=$(mktemp -d)
   trap cleanup EXIT
-  if ! start_xvfb || ! start_wm; then
+  if ! e2e_start; then
     echo "FAIL setup: no X display with a window manager"
     echo "fltk e2e: 0 passed, 1 failed"
     return 1
   fi
   for case_name in window_frame default_capture world_party missing_source short_source \
     utf8_name; do
-    why=
-    if "case_$case_name"; then
-      echo "PASS $case_name"
+    if run_case "$case_name"; then
       passed=$((passed + 1))
     else
-      echo "FAIL $case_name: ${why:-failed}"
       failed=$((failed + 1))
-      stop_app
-      # A box left open would be taken for the next case's.
-      wait_until 50 no_other_window || true
     fi
   done
   echo "fltk e2e: $passed passed, $failed failed"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows program with MinGW-w64 and checks the exe as a file:
-# format, imports, size, resources, icon, reproducibility, and the players'
-# zip. Running it under Wine is test-windows-i686.sh's part.
+# format, imports, size, resources, icon and reproducibility. Running it
+# under Wine is test-windows-i686.sh's part; the zip is test-package.sh's.
 # Run from the repository root.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -83,25 +83,5 @@ check "grablet.exe is at most 200 KiB" is_small
 check "grablet.exe has its manifest, version and no elevation request" has_resources
 check "the icon has 16x16 and 32x32 entries of 8 bits" icon_has_both_sizes
 check "two clean builds give the same grablet.exe" builds_reproducibly
-
-# --- The players' zip -----------------------------------------------------------
-
-package_is_reproducible() {
-  local first second
-  first=$(bash scripts/package | tail -1) || return 1
-  touch scripts/package-files/README.txt
-  second=$(bash scripts/package | tail -1) || return 1
-  echo "   $second"
-  [ "$first" = "$second" ]
-}
-package_holds_exe_and_readme() {
-  local zip=build/dist/grablet-1.0.1-win32.zip
-  [ "$(unzip -Z1 "$zip" | tr '\n' ' ')" = "grablet.exe README.txt " ] &&
-    unzip -p "$zip" grablet.exe | cmp -s - "$exe" &&
-    # Every line of the README ends in CR LF.
-    [ "$(unzip -p "$zip" README.txt | grep -c $'\r$')" = "$(unzip -p "$zip" README.txt | wc -l)" ]
-}
-check "scripts/package gives the same zip twice" package_is_reproducible
-check "the zip holds grablet.exe and a CRLF README.txt" package_holds_exe_and_readme
 
 finish
