@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows program with MinGW-w64 and tests it under Wine: the exe
-# itself, the unit tests, the window driven from outside at 96 and 144 DPI,
-# screenshots, and the players' zip. Run from the repository root.
+# itself, the unit tests, the window in-process and driven from outside at
+# 96, 120, 144 and 192 DPI, screenshots, and the players' zip. Run from the
+# repository root.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 . scripts/lib/common.sh
@@ -60,6 +61,8 @@ is_small() {
 has_resources() {
   $objdump -p "$exe" | grep 'Resource Directory \[.rsrc\]' >/dev/null &&
     grep -aq '<dpiAware' "$exe" && grep -aq 'supportedOS' "$exe" &&
+    grep -aq '>true/pm</dpiAware>' "$exe" &&
+    grep -aq '>PerMonitorV2, PerMonitor</dpiAwareness>' "$exe" &&
     ! grep -aq 'requestedExecutionLevel' "$exe" &&
     i686-w64-mingw32-strings -el "$exe" | grep -x '1\.0\.1' >/dev/null
 }
@@ -157,6 +160,8 @@ run_gtest() {  # run_gtest LOG EXE [ARGS...]
 mkdir -p build/wine-logs
 check "capture_tests.exe under Wine" run_gtest capture "$tests_dir/tests/capture_tests.exe"
 check "dialog_tests.exe under Wine" run_gtest dialog "$tests_dir/tests/dialog_tests.exe"
+check "main window follows WM_DPICHANGED 96 -> 144 -> 120 (in-process)" \
+  run_gtest main_window "$tests_dir/main_window_tests.exe"
 # The install folder found from a path of Cyrillic and Polish letters.
 unicode_dir="build/wine-unicode/Грабл Łódź"
 rm -rf build/wine-unicode && mkdir -p "$unicode_dir"
@@ -260,13 +265,14 @@ ui_missing_saved_levels() {
     --icon yes &&
     [ ! -e "$dir/User/SavedLevels" ] && [ -z "$(ls -A "$dir/User")" ]
 }
-ui_at_144_dpi() {
-  set_dpi 144 || return 1
-  ui_default_capture 144 window-144dpi
+ui_at_dpi() {  # DPI: the prefix's LogPixels for one run, then back to 96
+  set_dpi "$1" || return 1
+  ui_default_capture "$1" "window-$1dpi"
   local status=$?
   set_dpi 96
   return $status
 }
+ui_at_144_dpi() { ui_at_dpi 144; }
 
 rm -rf build/screenshots/windows
 check "window: default capture, pressed twice (96 DPI)" ui_default_capture 96 default
@@ -274,10 +280,13 @@ check "window: Worms World Party with a Unicode name" ui_world_party
 check "window: missing current.thm" ui_missing_source
 check "window: 49-byte current.thm" ui_short_source
 check "window: missing User/SavedLevels" ui_missing_saved_levels
+check "window: 485 x 155 client area at 120 DPI" ui_at_dpi 120
 check "window: 582 x 186 client area at 144 DPI" ui_at_144_dpi
+check "window: 776 x 248 client area at 192 DPI" ui_at_dpi 192
 has_screenshots() {
   local shot
-  for shot in default-window default-messagebox missing-source-messagebox window-144dpi-window; do
+  for shot in default-window default-messagebox missing-source-messagebox window-120dpi-window \
+    window-144dpi-window window-144dpi-messagebox window-192dpi-window; do
     [ -s "build/screenshots/windows/$shot.png" ] || return 1
   done
   ls build/screenshots/windows/*.png | sed 's/^/   /'
