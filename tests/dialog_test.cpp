@@ -87,7 +87,8 @@ TEST(DialogTest, TwipsBecomePixelsAtTheScreensDpi) {
     int twips, dpi, pixels;
   };
   const Case cases[] = {{5820, 96, 388}, {1860, 96, 124}, {5820, 144, 582}, {1860, 144, 186},
-                        {15, 96, 1},     {7, 96, 0},      {8, 96, 1},       {5820, 120, 485}};
+                        {15, 96, 1},     {7, 96, 0},      {8, 96, 1},       {5820, 120, 485},
+                        {1860, 120, 155}, {5820, 192, 776}, {1860, 192, 248}};
   for (const Case& c : cases)
     EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
 
@@ -95,6 +96,12 @@ TEST(DialogTest, TwipsBecomePixelsAtTheScreensDpi) {
   EXPECT_EQ(ToPixels(*FindControl("Option1", 0), 96), (PixelRect{24, 56, 153, 13}));
   EXPECT_EQ(ToPixels(*FindControl("Command1"), 96), (PixelRect{145, 96, 81, 17}));
   EXPECT_EQ(ToPixels(*FindControl("Text1"), 144), (PixelRect{324, 92, 206, 28}));
+}
+
+TEST(DialogTest, FontScalesWithTheDpi) {
+  // 8.25 pt is 11 px at 96 DPI, as Windows dialogs of this font have it.
+  const int cases[][2] = {{96, 11}, {120, 14}, {144, 17}, {192, 22}, {72, 8}};
+  for (const auto& c : cases) EXPECT_EQ(FontPixels(MainDialog(), c[0]), c[1]) << c[0] << " DPI";
 }
 
 class ClickTest : public ::testing::Test {

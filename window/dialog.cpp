@@ -56,6 +56,10 @@ PixelRect ToPixels(const ControlSpec& control, int dpi) {
           TwipsToPixels(control.top + control.height, dpi) - top};
 }
 
+int FontPixels(const DialogSpec& dialog, int dpi) {
+  return static_cast<int>(std::lround(dialog.fontPoints * dpi / 72.0));
+}
+
 MainState DefaultState() {
   return {FindControl("Option1", 0)->selected, FindControl("Text1")->text};
 }

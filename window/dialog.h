@@ -59,6 +59,9 @@ struct PixelRect {
 // Edges are rounded, not sizes, so neighbouring controls never overlap or gap.
 PixelRect ToPixels(const ControlSpec& control, int dpi);
 
+// The dialog font's character height in pixels at `dpi` (8.25 pt: 11 at 96 DPI).
+int FontPixels(const DialogSpec& dialog, int dpi);
+
 // What the user has set in the window when the button is pressed.
 struct MainState {
   bool option1Index0Selected;  // "Worms Armageddon"

@@ -341,12 +341,168 @@ case_utf8_name() {
   close_app
 }
 
+# ---- screen scale ----------------------------------------------------------
+
+# set_xft_dpi DPI: sets Xft.dpi on the X server as desktops do for scaling;
+# without DPI, takes it away again.
+set_xft_dpi() {
+  if [ -n "${1:-}" ]; then
+    echo "Xft.dpi: $1" | xrdb -nocpp -merge
+  else
+    xrdb -nocpp -remove
+  fi
+}
+
+# px TWIPS DPI: twips in pixels, rounded as the window rounds them.
+px() { echo $((($1 * $2 + 720) / 1440)); }
+
+# face_run IMAGE row|col N AT: the first and last pixel of the run of pixels
+# other than the window's face (#F0F0F0) through AT, along row or column N.
+face_run() {
+  local crop
+  if [ "$2" = row ]; then crop="$(identify -format %w "$1")x1+0+$3"; else crop="1x$(identify -format %h "$1")+$3+0"; fi
+  convert "$1" -crop "$crop" +repage txt:- | perl -ne '
+    BEGIN { ($axis, $at) = @ARGV; @ARGV = () }
+    next unless /^(\d+),(\d+):.*(#[0-9A-F]{6})/i;
+    $c[$axis eq "row" ? $1 : $2] = uc $3;
+    END {
+      exit 1 if !defined $c[$at] || $c[$at] eq "#F0F0F0";
+      ($lo, $hi) = ($at, $at);
+      $lo-- while $lo > 0 && $c[$lo - 1] ne "#F0F0F0";
+      $hi++ while $hi < $#c && $c[$hi + 1] ne "#F0F0F0";
+      print "$lo $hi\n";
+    }' "$2" "$4"
+}
+
+# boxed_control_at IMAGE NAME LEFT TOP WIDTH HEIGHT DPI: the control drawn
+# with a box (twips given) covers exactly its pixels at DPI in IMAGE.
+boxed_control_at() {
+  local image=$1 name=$2 dpi=$7 left top right bottom across down
+  left=$(px "$3" "$dpi")
+  top=$(px "$4" "$dpi")
+  right=$(($(px $(($3 + $5)) "$dpi") - 1))
+  bottom=$(($(px $(($4 + $6)) "$dpi") - 1))
+  across=$(face_run "$image" row $((top + 3)) $((left + 3)))
+  down=$(face_run "$image" col $((left + 3)) $((top + 3)))
+  [ "$across $down" = "$left $right $top $bottom" ] ||
+    fail "$name spans x $across, y $down; expected x $left $right, y $top $bottom at $dpi DPI"
+}
+
+# text_ink IMAGE ROWS: the dark pixels (text) in the first ROWS rows of IMAGE:
+# LEFT TOP RIGHT BOTTOM of them all, and how many there are.
+text_ink() {
+  convert "$1" -crop "$(identify -format %w "$1")x$2+0+0" +repage txt:- | perl -ne '
+    next unless /^(\d+),(\d+): \((\d+),(\d+),(\d+)/;
+    next if $3 > 100 || $4 > 100 || $5 > 100;
+    $n++;
+    $l = $1 if !defined $l || $1 < $l; $r = $1 if !defined $r || $1 > $r;
+    $t = $2 if !defined $t || $2 < $t; $b = $2 if !defined $b || $2 > $b;
+    END { exit 1 unless defined $l; print "$l $t $r $b $n\n" }'
+}
+
+# report_text_size DPI: sets text_size to how many pixels the text of the
+# message box now shown covers above its OK button (laid out at DPI), after
+# checking that the text keeps clear of the box's edges.
+report_text_size() {
+  local found id X Y WIDTH HEIGHT margin ink left top right bottom
+  wait_until 100 other_visible_window || fail "no message box appeared" || return 1
+  found=$(other_visible_window)
+  id=${found%% *}
+  geometry "$id"
+  import -window "$id" "$work/report.png"
+  margin=$(((12 * $1 + 48) / 96))
+  ink=$(text_ink "$work/report.png" $((HEIGHT - margin - (23 * $1 + 48) / 96 - 1))) ||
+    fail "no text in the message box" || return 1
+  read -r left top right bottom text_size <<<"$ink"
+  [ "$left" -ge "$margin" ] && [ "$top" -ge $((margin / 2)) ] &&
+    [ "$right" -lt $((WIDTH - margin / 2)) ] ||
+    fail "the text ($left,$top to $right,$bottom) reaches the edge of a ${WIDTH}x${HEIGHT} box"
+}
+
+# missing_source_text_size DPI: launches at DPI with no current.thm, presses
+# Steal It! and sets text_size from the report; leaves the box shown.
+missing_source_text_size() {
+  local dir
+  set_xft_dpi "$1"
+  dir=$(game_folder "text-$1")
+  launch "$dir" || return 1
+  click_control "$(px 2787 "$1")" "$(px 1567 "$1")"
+  report_text_size "$1"
+}
+
+# within_percent ACTUAL EXPECTED PERCENT
+within_percent() { [ $((100 * ($1 - $2) / $2)) -le "$3" ] && [ $((100 * ($2 - $1) / $2)) -le "$3" ]; }
+
+# case_at_dpi DPI: the window laid out from the model at an Xft.dpi of DPI,
+# its controls answering there, and its report's text scaled, not clipped.
+case_at_dpi() {
+  local dpi=$1 dir normal size base text shots="$fltk_root/build/screenshots/linux"
+  local X Y WIDTH HEIGHT text_size
+  # The report's text at 96 DPI, to compare with.
+  missing_source_text_size 96 || return 1
+  base=$text_size
+  expect_report "Error" yes "" || return 1
+  close_app || return 1
+
+  set_xft_dpi "$dpi"
+  dir=$(game_folder "dpi-$dpi")
+  sample_bytes 900 7 >"$dir/data/current.thm"
+  launch "$dir" || return 1
+  screenshot "$main_wid" "$shots/main-window-${dpi}dpi.png"
+  geometry "$main_wid"
+  size="$(px 5820 "$dpi")x$(px 1860 "$dpi")"
+  [ "${WIDTH}x${HEIGHT}" = "$size" ] || fail "client area ${WIDTH}x${HEIGHT} at $dpi DPI, expected $size" ||
+    return 1
+  normal=$(xprop -id "$main_wid" WM_NORMAL_HINTS)
+  grep -q "minimum size: ${size/x/ by }" <<<"$normal" && grep -q "maximum size: ${size/x/ by }" <<<"$normal" ||
+    fail "size hints do not fix the size at $size: $normal" || return 1
+  import -window "$main_wid" "$work/client.png"
+  boxed_control_at "$work/client.png" Text1 3240 915 2055 285 "$dpi" || return 1
+  boxed_control_at "$work/client.png" Command1 2180 1440 1215 255 "$dpi" || return 1
+
+  # Each control answers where the model puts it: World Party, a name, the button.
+  click_control "$(px 600 "$dpi")" "$(px 1177 "$dpi")"
+  click_control "$(px 4267 "$dpi")" "$(px 1057 "$dpi")"
+  xdotool key --clearmodifiers ctrl+a BackSpace
+  xdotool type --delay 20 Scaled_Map
+  click_control "$(px 2787 "$dpi")" "$(px 1567 "$dpi")"
+  expect_report "Theivery Successful" no "" || return 1
+  same_level "$dir/data/current.thm" "$dir/User/SavedLevels/Scaled_Map.bit" || return 1
+
+  # The report, with text over several lines. Lines may break elsewhere, as
+  # glyphs round differently at each size, but all of its ink must be there:
+  # the area it covers grows with the square of the scale.
+  rm "$dir/data/current.thm"
+  click_control "$(px 2787 "$dpi")" "$(px 1567 "$dpi")"
+  report_text_size "$dpi" || return 1
+  text=$text_size
+  within_percent "$text" $((base * dpi * dpi / 96 / 96)) 15 ||
+    fail "report text covers $text pixels at $dpi DPI against $base at 96" || return 1
+  expect_report "Error" yes "$shots/report-error-${dpi}dpi.png" || return 1
+  close_app
+}
+
+case_dpi_144() {
+  case_at_dpi 144
+  local status=$?
+  set_xft_dpi
+  return $status
+}
+
+case_dpi_192() {
+  case_at_dpi 192
+  local status=$?
+  set_xft_dpi
+  return $status
+}
+
 # ---- driver --------------------------------------------------------------
 
 # e2e_start: a scratch folder for the game folders and a virtual display
 # with a window manager. The caller runs cleanup when done, on failure too.
 e2e_start() {
-  ensure_packages "${x11_test_packages[@]}" openbox perl-base
+  # x11-xserver-utils: xrdb, to set the screen's Xft.dpi.
+  ensure_packages "${x11_test_packages[@]}" openbox perl-base x11-xserver-utils
   work=$(mktemp -d)
   start_xvfb && start_wm
 }
@@ -378,7 +534,7 @@ run_fltk_e2e() {
     return 1
   fi
   for case_name in window_frame default_capture world_party missing_source short_source \
-    utf8_name; do
+    utf8_name dpi_144 dpi_192; do
     if run_case "$case_name"; then
       passed=$((passed + 1))
     else

@@ -44,8 +44,8 @@ if cmp "$share/in/grablet.exe" build/windows/grablet.exe; then
 else
   record failed "the exe under test is the zip's grablet.exe, byte for byte"
 fi
-cp "$tests/capture_tests.exe" "$tests/dialog_tests.exe" build/windows/grablet_ui_driver.exe \
-  "$share/in/" || { record failed "the i686 test programs are built"; finish; }
+cp "$tests/capture_tests.exe" "$tests/dialog_tests.exe" build/windows/main_window_tests.exe \
+  build/windows/grablet_ui_driver.exe "$share/in/" || { record failed "the i686 test programs are built"; finish; }
 cp scripts/lib/wine-job.sh "$share/"
 
 started=$SECONDS
@@ -104,7 +104,8 @@ has_screenshots() {
     shot=$(basename "$crop" .crop)
     convert "xwd:${crop%.crop}.xwd" -crop "$(cat "$crop")" +repage "$shots/$shot.png" || return 1
   done
-  for shot in default-window default-messagebox missing-source-messagebox window-144dpi-window; do
+  for shot in default-window default-messagebox missing-source-messagebox window-120dpi-window \
+    window-144dpi-window window-144dpi-messagebox window-192dpi-window; do
     [ -s "$shots/$shot.png" ] || { echo "   missing: $shots/$shot.png"; return 1; }
   done
   ls "$shots"/*.png | sed 's/^/   /'

@@ -59,6 +59,8 @@ is_small() {
 has_resources() {
   $objdump -p "$exe" | grep 'Resource Directory \[.rsrc\]' >/dev/null &&
     grep -aq '<dpiAware' "$exe" && grep -aq 'supportedOS' "$exe" &&
+    grep -aq '>true/pm</dpiAware>' "$exe" &&
+    grep -aq '>PerMonitorV2, PerMonitor</dpiAwareness>' "$exe" &&
     ! grep -aq 'requestedExecutionLevel' "$exe" &&
     i686-w64-mingw32-strings -el "$exe" | grep -x '1\.0\.1' >/dev/null
 }

@@ -17,13 +17,16 @@ cases=(
   "prefix Wine prefix ready"
   "capture_tests capture_tests.exe"
   "dialog_tests dialog_tests.exe"
+  "main_window_tests main window follows WM_DPICHANGED 96 -> 144 -> 120 (in-process)"
   "unicode_install_dir capture_tests.exe from a Unicode folder"
   "ui_default window: default capture, pressed twice (96 DPI)"
   "ui_world_party window: Worms World Party with a Unicode name"
   "ui_missing_source window: missing current.thm"
   "ui_short_source window: 49-byte current.thm"
   "ui_missing_saved_levels window: missing User/SavedLevels"
+  "ui_120_dpi window: 485 x 155 client area at 120 DPI"
   "ui_144_dpi window: 582 x 186 client area at 144 DPI"
+  "ui_192_dpi window: 776 x 248 client area at 192 DPI"
 )
 case_seconds=${GRABLET_CASE_SECONDS:-400}
 
@@ -118,6 +121,7 @@ case_prefix() {
 }
 case_capture_tests() { run_gtest "$in/capture_tests.exe"; }
 case_dialog_tests() { run_gtest "$in/dialog_tests.exe"; }
+case_main_window_tests() { run_gtest "$in/main_window_tests.exe"; }
 case_unicode_install_dir() {
   # The install folder found from a path of Cyrillic and Polish letters.
   local dir="$work/unicode/Грабл Łódź"
@@ -171,13 +175,16 @@ case_ui_missing_saved_levels() {
     --icon yes &&
     [ ! -e "$dir/User/SavedLevels" ] && only_file_is "$dir/User" ""
 }
-case_ui_144_dpi() {
-  set_dpi 144 || return 1
+ui_at_dpi() {  # DPI: the prefix's LogPixels for one run, then back to 96
+  set_dpi "$1" || return 1
   local status=0
-  default_capture 144 window-144dpi || status=$?
+  default_capture "$1" "window-$1dpi" || status=$?
   set_dpi 96
   return $status
 }
+case_ui_120_dpi() { ui_at_dpi 120; }
+case_ui_144_dpi() { ui_at_dpi 144; }
+case_ui_192_dpi() { ui_at_dpi 192; }
 
 # --- Running ----------------------------------------------------------------------
 

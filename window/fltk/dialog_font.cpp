@@ -3,7 +3,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <FL/Fl.H>
-#include <cmath>
 #include <string>
 
 #include "window/dialog.h"
@@ -41,6 +40,4 @@ Fl_Font DialogFont() {
   return kDialogFont;
 }
 
-Fl_Fontsize DialogFontSize() {
-  return static_cast<Fl_Fontsize>(std::lround(MainDialog().fontPoints * 96.0 / 72.0));
-}
+Fl_Fontsize DialogFontSize(int dpi) { return FontPixels(MainDialog(), dpi); }

@@ -6,5 +6,5 @@
 // The dialog's font (Verdana) where it is installed; else DejaVu Sans, a wide
 // screen face with a large x-height like Verdana's, so texts fit their places.
 Fl_Font DialogFont();
-// The dialog's point size in pixels at 96 DPI (8.25 pt makes 11 px).
-Fl_Fontsize DialogFontSize();
+// The dialog's point size in pixels at `dpi` (8.25 pt makes 11 px at 96).
+Fl_Fontsize DialogFontSize(int dpi);

@@ -5,8 +5,9 @@
 
 class InfoIcon : public Fl_Widget {
  public:
-  static constexpr int Size = 32;
-  InfoIcon(int x, int y);
+  // 32 pixels across at 96 DPI, drawn to scale at any other size.
+  static constexpr int BaseSize = 32;
+  InfoIcon(int x, int y, int size);
 
  protected:
   void draw() override;

@@ -16,9 +16,6 @@
 
 namespace {
 
-// The table's twips are laid out for 96 DPI, whatever the screen says.
-constexpr int kDpi = 96;
-
 Fl_Color ToFl(const Colour& colour) { return fl_rgb_color(colour.red, colour.green, colour.blue); }
 
 Fl_Align AlignOf(const ControlSpec& control) {
@@ -29,12 +26,12 @@ Fl_Align AlignOf(const ControlSpec& control) {
 
 // The rectangle that holds every radio button of the array `name`, so that they
 // share one group and only one of them is ever chosen.
-PixelRect RadioGroupRect(const char* name) {
+PixelRect RadioGroupRect(const char* name, int dpi) {
   int left = 0, top = 0, right = 0, bottom = 0;
   bool first = true;
   for (const ControlSpec& control : MainDialog().controls) {
     if (control.kind != ControlKind::RadioButton || std::strcmp(control.name, name) != 0) continue;
-    const PixelRect r = ToPixels(control, kDpi);
+    const PixelRect r = ToPixels(control, dpi);
     left = first ? r.left : std::min(left, r.left);
     top = first ? r.top : std::min(top, r.top);
     right = first ? r.left + r.width : std::max(right, r.left + r.width);
@@ -46,9 +43,10 @@ PixelRect RadioGroupRect(const char* name) {
 
 }  // namespace
 
-MainWindow::MainWindow()
-    : window_(TwipsToPixels(MainDialog().clientWidth, kDpi),
-              TwipsToPixels(MainDialog().clientHeight, kDpi), MainDialog().title) {
+MainWindow::MainWindow(int dpi)
+    : dpi_(dpi),
+      window_(TwipsToPixels(MainDialog().clientWidth, dpi),
+              TwipsToPixels(MainDialog().clientHeight, dpi), MainDialog().title) {
   RegisterPlainLabel();
   Fl_Group* radioGroup = nullptr;
   const char* radioName = nullptr;
@@ -60,7 +58,7 @@ MainWindow::MainWindow()
       radioGroup = nullptr;
     }
     if (radio && radioGroup == nullptr) {
-      const PixelRect r = RadioGroupRect(control.name);
+      const PixelRect r = RadioGroupRect(control.name, dpi);
       radioGroup = new Fl_Group(r.left, r.top, r.width, r.height);
       radioGroup->box(FL_NO_BOX);
       radioName = control.name;
@@ -70,11 +68,10 @@ MainWindow::MainWindow()
   if (radioGroup != nullptr) radioGroup->end();
   window_.end();
   window_.callback(OnClose);
-  SetWindowIcon(window_);
 }
 
 Fl_Widget* MainWindow::Build(const ControlSpec& control) {
-  const PixelRect r = ToPixels(control, kDpi);
+  const PixelRect r = ToPixels(control, dpi_);
   Fl_Widget* widget = nullptr;
   switch (control.kind) {
     case ControlKind::Label: {
@@ -96,7 +93,7 @@ Fl_Widget* MainWindow::Build(const ControlSpec& control) {
       auto* field = new Fl_Input(r.left, r.top, r.width, r.height);
       field->box(FL_DOWN_BOX);
       field->textfont(DialogFont());
-      field->textsize(DialogFontSize());
+      field->textsize(DialogFontSize(dpi_));
       field->value(control.text);
       if (control.foreground) {
         field->textcolor(ToFl(*control.foreground));
@@ -119,7 +116,7 @@ Fl_Widget* MainWindow::Build(const ControlSpec& control) {
     widget->copy_label(control.text);
     widget->labeltype(PlainLabel);
     widget->labelfont(DialogFont());
-    widget->labelsize(DialogFontSize());
+    widget->labelsize(DialogFontSize(dpi_));
     if (control.foreground) widget->labelcolor(ToFl(*control.foreground));
   }
   if (control.background) widget->color(ToFl(*control.background));
@@ -139,6 +136,8 @@ MainState MainWindow::State() const {
 }
 
 void MainWindow::Show() {
+  // Here, not when built: reading the icon's colours needs the display.
+  SetWindowIcon(window_);
   CentreOnScreen(window_);
   ShowFixedDialog(window_);
   // The first control in tab order that can take the focus gets it: labels can't.
@@ -148,7 +147,7 @@ void MainWindow::Show() {
 
 void MainWindow::OnCommand1Click(Fl_Widget*, void* self) {
   auto& main = *static_cast<MainWindow*>(self);
-  ShowReport(Click(main.State()), main.window_);
+  ShowReport(Click(main.State()), main.window_, main.dpi_);
 }
 
 void MainWindow::OnClose(Fl_Widget* window, void*) {

@@ -12,7 +12,8 @@ class Fl_Widget;
 
 class MainWindow {
  public:
-  MainWindow();
+  // Laid out from the model at `dpi`, and fixed at that size.
+  explicit MainWindow(int dpi);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
@@ -20,13 +21,16 @@ class MainWindow {
   void Show();
   // What the user has set in the controls now.
   MainState State() const;
+  // The control of that name and index, for reading it back.
+  Fl_Widget* Widget(const char* name, int index = -1) const;
+  const Fl_Double_Window& Window() const { return window_; }
 
  private:
   Fl_Widget* Build(const ControlSpec& control);
-  Fl_Widget* Widget(const char* name, int index = -1) const;
   static void OnCommand1Click(Fl_Widget*, void* self);
   static void OnClose(Fl_Widget* window, void*);
 
+  int dpi_;
   Fl_Double_Window window_;
   struct Built {
     const ControlSpec* layout;
