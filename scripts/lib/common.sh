@@ -38,21 +38,24 @@ windows_packages=(g++-mingw-w64-i686 zip unzip)
 # 32-bit Wine for the tests; fonts-wine has the title bar's close box among others.
 wine_packages=(wine wine32:i386 xvfb fonts-wine)
 
-# start_xvfb: starts Xvfb on a free display and exports DISPLAY; stop_xvfb ends it.
+# start_xvfb [XVFB_ARGS...]: starts Xvfb on a free display and exports
+# DISPLAY; stop_xvfb ends it. Its output goes to $xvfb_log, if set.
 xvfb_pid=
 start_xvfb() {
   local display=99
   while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
     display=$((display + 1))
   done
-  Xvfb ":${display}" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":${display}" -screen 0 1024x768x24 -nolisten tcp "$@" >"${xvfb_log:-/dev/null}" 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":${display}"
+  # The socket is there once the server listens; clients may connect then.
   local tries=0
-  until xdpyinfo >/dev/null 2>&1; do
+  until [ -S "/tmp/.X11-unix/X${display}" ]; do
     tries=$((tries + 1))
-    if [ $tries -gt 100 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+    if [ $tries -gt 300 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
       echo "Xvfb did not start on $DISPLAY" >&2
+      stop_xvfb
       return 1
     fi
     sleep 0.1
@@ -64,4 +67,27 @@ stop_xvfb() {
     wait "$xvfb_pid" 2>/dev/null || true
     xvfb_pid=
   fi
+}
+
+# check DESCRIPTION COMMAND...: runs one check of a stage, counts it and
+# prints ok or FAILED; returns the command's status.
+checks_passed=0
+checks_failed=0
+check() {
+  local what=$1
+  shift
+  if "$@"; then
+    checks_passed=$((checks_passed + 1))
+    echo "ok: $what"
+  else
+    checks_failed=$((checks_failed + 1))
+    echo "FAILED: $what"
+    return 1
+  fi
+}
+# finish_checks NAME: the stage's closing line; exits failing if any check did.
+finish_checks() {
+  echo "$1: $checks_passed passed, $checks_failed failed"
+  [ "$checks_failed" -eq 0 ]
+  exit
 }

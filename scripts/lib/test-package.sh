@@ -9,25 +9,7 @@ cd "$(dirname "$0")/../.."
 # The end-to-end driver of the Linux window; sourcing it also brings common.sh.
 . scripts/lib/test-fltk.sh
 
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...: runs one check, counts it, passes on its status
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok: $what"
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $what"
-    return 1
-  fi
-}
-finish() {
-  echo "package tests: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+finish() { finish_checks "package tests"; }
 trap cleanup EXIT
 
 ensure_packages binutils unzip tar gzip

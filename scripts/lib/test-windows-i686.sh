@@ -10,22 +10,8 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 . scripts/lib/common.sh
 
-passed=0
-failed=0
-record() {  # record OK DESCRIPTION
-  if [ "$1" = ok ]; then
-    passed=$((passed + 1))
-    echo "ok: $2"
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $2"
-  fi
-}
-finish() {
-  echo "windows i686 tests: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+finish() { finish_checks "windows i686 tests"; }
+ensure_packages unzip imagemagick
 
 share=build/wine-i686-job
 shots=build/screenshots/windows-i686
@@ -36,17 +22,14 @@ version=$(sed -n 's/^project(Grablet VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 zip=build/dist/grablet-$version-win32.zip
 tests=build/windows/tests
 if ! bash scripts/package >/dev/null || ! unzip -p "$zip" grablet.exe >"$share/in/grablet.exe"; then
-  record failed "the players' zip is built"
+  check "the players' zip is built" false
   finish
 fi
-if cmp "$share/in/grablet.exe" build/windows/grablet.exe; then
-  record ok "the exe under test is the zip's grablet.exe, byte for byte"
-else
-  record failed "the exe under test is the zip's grablet.exe, byte for byte"
-fi
+check "the exe under test is the zip's grablet.exe, byte for byte" \
+  cmp "$share/in/grablet.exe" build/windows/grablet.exe
 cp "$tests/capture_tests.exe" "$tests/dialog_tests.exe" build/windows/main_window_tests.exe \
-  build/windows/grablet_ui_driver.exe "$share/in/" || { record failed "the i686 test programs are built"; finish; }
-cp scripts/lib/wine-job.sh "$share/"
+  build/windows/grablet_ui_driver.exe "$share/in/" || { check "the i686 test programs are built" false; finish; }
+cp scripts/lib/wine-job.sh scripts/lib/common.sh "$share/"
 
 started=$SECONDS
 if /usr/lib/wine/wine --version >/dev/null 2>&1 && [ -z "${GRABLET_FORCE_VM:-}" ]; then
@@ -60,10 +43,10 @@ else
   vm_status=0
   as_root bash scripts/lib/i686-vm.sh build || vm_status=$?
   if [ $vm_status -eq 3 ]; then
-    echo "windows i686 tests: $passed passed, $failed failed, 1 skipped"
+    echo "windows i686 tests: $checks_passed passed, $checks_failed failed, 1 skipped"
     exit 77
   fi
-  [ $vm_status -eq 0 ] || { record failed "the test VM is built"; finish; }
+  [ $vm_status -eq 0 ] || { check "the test VM is built" false; finish; }
   cat >"$share/job" <<'EOF'
 export HOME=/root WINEPREFIX=/root/.wine
 exec bash /share/wine-job.sh /share/in /share/out
@@ -83,14 +66,12 @@ echo "   job ran in $((SECONDS - started)) s"
 
 while read -r name description; do
   status=$(cat "$share/out/$name.status" 2>/dev/null)
-  if [ "$status" = 0 ]; then
-    record ok "$description"
-  else
-    record failed "$description (status ${status:-none: the case never finished})"
+  if ! check "$description" [ "$status" = 0 ]; then
+    echo "   status ${status:-none: the case never finished}; its log:"
     sed 's/^/   /' "$share/out/$name.log" 2>/dev/null
   fi
 done < <(bash scripts/lib/wine-job.sh --list)
-if [ "$failed" -gt 0 ]; then
+if [ "$checks_failed" -gt 0 ]; then
   echo "   the job's own log:"
   sed 's/^/   /' "$share/job.log" 2>/dev/null
   [ -f "$share/serial.log" ] && { echo "   the VM's serial log:"; tail -n 40 "$share/serial.log" | sed 's/^/   /'; }
@@ -110,6 +91,6 @@ has_screenshots() {
   done
   ls "$shots"/*.png | sed 's/^/   /'
 }
-if has_screenshots; then record ok "screenshots saved"; else record failed "screenshots saved"; fi
+check "screenshots saved" has_screenshots
 
 finish

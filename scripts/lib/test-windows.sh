@@ -7,25 +7,7 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 . scripts/lib/common.sh
 
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...: runs one check, counts it, passes on its status
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok: $what"
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $what"
-    return 1
-  fi
-}
-finish() {
-  echo "windows tests: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+finish() { finish_checks "windows tests"; }
 
 ensure_packages "${build_packages[@]}" "${windows_packages[@]}" imagemagick
 

@@ -2,7 +2,8 @@
 # The Windows program's tests under 32-bit Wine, as one job that runs the
 # same on the host or inside the test VM: the unit suites, the install
 # folder from a Unicode path, and the window driven from outside as a
-# player would. Needs only bash, coreutils, perl, cmp, Xvfb and Wine.
+# player would. Needs only bash, coreutils, perl, cmp, Xvfb and Wine, and
+# common.sh beside it.
 #
 #   wine-job.sh IN OUT     runs every case; IN holds the exes, OUT gets
 #                          NAME.status, NAME.log and shots/ for each case
@@ -12,6 +13,8 @@
 set -uo pipefail
 
 self=$(realpath "${BASH_SOURCE[0]}")
+# Beside this script wherever it runs: in the repository or in the VM's share.
+. "$(dirname "$self")/common.sh"
 
 cases=(
   "prefix Wine prefix ready"
@@ -92,6 +95,14 @@ drive() {
 }
 level_is_source_less_prefix() {  # SOURCE LEVEL
   [ -f "$2" ] && cmp <(tail -c +5 "$1") "$2"
+}
+wait_for_file() {  # PATH: for up to 10 s
+  local tries=0
+  until [ -e "$1" ]; do
+    tries=$((tries + 1))
+    [ $tries -le 100 ] || return 1
+    sleep 0.1
+  done
 }
 only_file_is() {  # FOLDER NAME
   local listing
@@ -188,30 +199,9 @@ case_ui_192_dpi() { ui_at_dpi 192; }
 
 # --- Running ----------------------------------------------------------------------
 
-xvfb_pid=
-start_xvfb() {
-  local display=99
-  while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
-    display=$((display + 1))
-  done
-  Xvfb ":$display" -screen 0 1024x768x24 -fbdir "$fbdir" -nolisten tcp >"$out/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$display"
-  local tries=0
-  until [ -S "/tmp/.X11-unix/X$display" ] && [ -f "$fbdir/Xvfb_screen0" ]; do
-    tries=$((tries + 1))
-    if [ $tries -gt 300 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-      kill "$xvfb_pid" 2>/dev/null
-      wait "$xvfb_pid" 2>/dev/null
-      xvfb_pid=
-      return 1
-    fi
-    sleep 0.1
-  done
-}
 cleanup() {
   timeout 30 wineserver -k 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_xvfb
   [ -n "${work:-}" ] && rm -rf "$work"
 }
 
@@ -241,9 +231,13 @@ trap cleanup EXIT
 in=$work/in
 cp -r "$1" "$in" || exit 1
 
-if ! start_xvfb; then
+# The screen is kept in a file there, for screenshots without any tool.
+xvfb_log=$out/xvfb.log
+screen_up() { start_xvfb -fbdir "$fbdir" && wait_for_file "$fbdir/Xvfb_screen0"; }
+if ! screen_up; then
+  stop_xvfb
   echo "Xvfb did not come up; trying once more"
-  start_xvfb || { echo "Xvfb did not come up"; cat "$out/xvfb.log"; exit 1; }
+  screen_up || { echo "Xvfb did not come up"; cat "$xvfb_log"; exit 1; }
 fi
 for entry in "${cases[@]}"; do
   name=${entry%% *}
