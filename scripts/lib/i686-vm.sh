@@ -25,10 +25,6 @@ unused_modules=(sound drivers/gpu drivers/media drivers/net/wireless drivers/net
   net/wireless net/mac80211 net/bluetooth)
 needed_space_kib=$((6 * 1024 * 1024))
 
-vm_root=build/vm
-# The cache key: everything that shapes the image.
-key=$(cat scripts/lib/i686-vm.sh scripts/lib/vm-init.sh | sha256sum | cut -c1-16)
-vm_dir=$vm_root/$key
 
 tree=
 unmount_tree() {
@@ -149,6 +145,13 @@ EOF
   rm -rf "$share"
 }
 
+# The cache key: everything that shapes the image, and nothing else, so
+# that a change to how it is booted keeps the cache.
+vm_root=build/vm
+key=$({ declare -p guest_packages unused_modules; declare -f build_tree make_prefix
+        cat scripts/lib/vm-init.sh; } | sha256sum | cut -c1-16)
+vm_dir=$vm_root/$key
+
 cmd_build() {
   [ -f "$vm_dir/ready" ] && return 0
   mkdir -p "$vm_root"
@@ -185,6 +188,8 @@ cmd_run() {
   boot "$share" "$share/serial.log" "${GRABLET_VM_SECONDS:-1200}" -snapshot
 }
 
+# Killed by a timeout, still end qemu and unmount the tree (the EXIT traps).
+trap 'exit 143' TERM INT
 case "${1:-}" in
   build) cmd_build ;;
   run) cmd_run "$2" ;;

@@ -41,12 +41,15 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1 && [ -z "${GRABLET_FORCE_VM:-}" 
 else
   echo "This host cannot run 32-bit programs: testing inside the VM"
   vm_status=0
-  as_root bash scripts/lib/i686-vm.sh build || vm_status=$?
+  # Debootstrap and apt are the slow part; half an hour means something hangs.
+  as_root timeout -k 10 1800 bash scripts/lib/i686-vm.sh build || vm_status=$?
   if [ $vm_status -eq 3 ]; then
     echo "windows i686 tests: $checks_passed passed, $checks_failed failed, 1 skipped"
     exit 77
   fi
   [ $vm_status -eq 0 ] || { check "the test VM is built" false; finish; }
+  echo "   the VM was ready after $((SECONDS - started)) s"
+  started=$SECONDS
   cat >"$share/job" <<'EOF'
 export HOME=/root WINEPREFIX=/root/.wine
 exec bash /share/wine-job.sh /share/in /share/out
@@ -62,7 +65,7 @@ EOF
     boot_vm || { tail -n 30 "$share/serial.log" 2>/dev/null | sed 's/^/   /'; }
   fi
 fi
-echo "   job ran in $((SECONDS - started)) s"
+echo "   the job ran in $((SECONDS - started)) s"
 
 while read -r name description; do
   status=$(cat "$share/out/$name.status" 2>/dev/null)
