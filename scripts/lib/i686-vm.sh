@@ -185,7 +185,7 @@ cmd_run() {
   share=$(realpath "$1")
   [ -f "$vm_dir/ready" ] || { echo "vm: not built"; return 1; }
   trap stop_qemu EXIT
-  boot "$share" "$share/serial.log" "${GRABLET_VM_SECONDS:-1200}" -snapshot
+  boot "$share" "$share/serial.log" "${GRABLET_VM_SECONDS:-900}" -snapshot
 }
 
 # Killed by a timeout, still end qemu and unmount the tree (the EXIT traps).
